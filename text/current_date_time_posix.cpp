@@ -1,0 +1,16 @@
+// The clock on POSIX systems: local time in whole seconds.
+#include <ctime>
+
+#include "text/text.h"
+
+namespace ow {
+
+DateTime CurrentDateTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+}  // namespace ow

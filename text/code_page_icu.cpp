@@ -53,27 +53,54 @@ char32_t DecodeUtf8(const unsigned char* in, std::size_t n, std::size_t i, std::
   return cp;
 }
 
-int Utf8ToWide(const char* source, int sourceLength, char16_t* destination, int capacity) {
+template <bool kWrite>
+int Utf8ToWideUnits(const char* source, int sourceLength, char16_t* destination, int capacity) {
   const auto* in = reinterpret_cast<const unsigned char*>(source);
   const auto n = static_cast<std::size_t>(sourceLength);
   long long count = 0;
+  auto emit = [&](char16_t unit) {
+    if constexpr (kWrite) destination[count] = unit;
+    ++count;
+  };
   for (std::size_t i = 0; i < n;) {
+    if constexpr (kWrite) {
+      if (count >= capacity) return 0;
+    }
+    const unsigned char b0 = in[i];
+    if (b0 < 0x80) {
+      emit(b0);
+      ++i;
+      continue;
+    }
+    // The common three-byte form of the basic plane, checked inline; the general decoder
+    // handles every other lead and every malformed sequence.
+    if (((b0 >= 0xE1 && b0 <= 0xEC) || b0 == 0xEE || b0 == 0xEF) && i + 2 < n &&
+        (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+      emit(static_cast<char16_t>((b0 & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 |
+                                 (in[i + 2] & 0x3Fu)));
+      i += 3;
+      continue;
+    }
     std::size_t taken;
     const char32_t cp = DecodeUtf8(in, n, i, &taken);
     i += taken;
-    const int units = cp > 0xFFFF ? 2 : 1;
-    if (destination != nullptr) {
-      if (count + units > capacity) return 0;
-      if (units == 2) {
-        destination[count] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-        destination[count + 1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-      } else {
-        destination[count] = static_cast<char16_t>(cp);
+    if (cp > 0xFFFF) {
+      if constexpr (kWrite) {
+        if (count + 2 > capacity) return 0;
       }
+      emit(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      emit(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      emit(static_cast<char16_t>(cp));
     }
-    count += units;
   }
   return static_cast<int>(count);
+}
+
+int Utf8ToWide(const char* source, int sourceLength, char16_t* destination, int capacity) {
+  return destination == nullptr
+             ? Utf8ToWideUnits<false>(source, sourceLength, nullptr, 0)
+             : Utf8ToWideUnits<true>(source, sourceLength, destination, capacity);
 }
 
 int WideToUtf8(const char16_t* source, int sourceLength, char* destination, int capacity) {

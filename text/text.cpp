@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace ow {
 
@@ -27,6 +28,10 @@ Text::Text(const char* bytes) : present_(bytes != nullptr) {
 }
 
 Text::Text(std::string_view bytes) : bytes_(UpToFirstZero(bytes)), present_(true) {}
+
+Text::Text(std::string&& bytes) : bytes_(std::move(bytes)), present_(true) {
+  bytes_.resize(UpToFirstZero(bytes_).size());
+}
 
 void Text::Append(std::string_view more) {
   present_ = true;

@@ -22,6 +22,8 @@ class Text {
   // A present text. Bytes from the first zero byte on are dropped, so a Text never holds one.
   Text(const char* bytes);  // NOLINT(google-explicit-constructor): literals read as texts
   explicit Text(std::string_view bytes);
+  // Takes the buffer over instead of copying it; bytes from the first zero byte on are dropped.
+  explicit Text(std::string&& bytes);
 
   bool IsAbsent() const { return !present_; }
   // For platform calls: null for the absent text, otherwise a NUL-terminated buffer.

@@ -41,6 +41,7 @@ class Text {
   // piece stays linear. The text becomes present. Zero bytes end what is appended.
   void Append(std::string_view more);
   void Append(const Text& more) { Append(more.View()); }
+  void Append(const char* more) { Append(std::string_view(more == nullptr ? "" : more)); }
   void Reserve(int capacity);
 
  private:

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libcurl4-openssl-dev libssl-dev libicu-dev openssl
   fonts-wqy-microhei
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool xcompmgr
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine
 )

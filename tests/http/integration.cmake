@@ -1,0 +1,5 @@
+# The real request backends (libcurl) against local servers, directly through their seams and
+# through the two request routines.
+ow_add_test(NAME http_integration_tests LABELS integration
+  SOURCES request_object_curl_test.cpp internet_api_curl_test.cpp
+  LIBS ow_http_system ow_test_servers)

@@ -15,8 +15,6 @@ using fixtures::HttpServer;
 using fixtures::RecordedRequest;
 using fixtures::ScriptedResponse;
 
-const auto* const kTrustTestCa = ::testing::AddGlobalTestEnvironment(new TrustTestCa);
-
 std::shared_ptr<RequestObject> NewObject() {
   auto object = SystemRequestPlatform().CreateRequestObject();
   EXPECT_NE(object, nullptr);

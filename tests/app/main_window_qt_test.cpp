@@ -181,6 +181,26 @@ TEST(MainWindowClick, SecondClickAddsOneQueryAndKeepsTheRunningCountdown) {
   EXPECT_NEAR(window.windowOpacity(), 150 / 255.0, 1e-6);
 }
 
+TEST(MainWindowKeys, EnterEscapeAndF1HaveNoSpecialMeaning) {
+  CountingWindow counting;
+  MainWindow& window = counting.window;
+  ShowAndWait(window);
+
+  for (QWidget* target : {static_cast<QWidget*>(InputBox(window, "编辑框1")),
+                          static_cast<QWidget*>(InputBox(window, "编辑框2")),
+                          static_cast<QWidget*>(Button(window))}) {
+    target->setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_F1}) {
+      QTest::keyClick(target, key);
+    }
+  }
+  QTest::qWait(0);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.size(), QSize(354, 162));
+  EXPECT_EQ(window.TimerPeriod(), 0);
+  EXPECT_EQ(counting.Queries(), 0);
+}
+
 TEST(MainWindowTimer, EveryTickStartsAQuery) {
   CountingWindow counting;
   MainWindow& window = counting.window;

@@ -28,8 +28,8 @@ constexpr int kWindowHeight = 162;
 // stands in for it, so that the line never falls back to a face without the characters.
 constexpr const char* kStatusFace = "微软雅黑";
 constexpr int kStatusPixelSize = 16;
-// The face and size of the other controls, as the system's GUI font has them on the systems
-// the tool is made for.
+// The other controls keep the desktop's own GUI face, at the 12-pixel size that the GUI font
+// has on the Chinese systems the window was laid out for, so that the labels fit their boxes.
 constexpr int kGuiPixelSize = 12;
 
 void MapMissingFaces() {

@@ -24,7 +24,8 @@ Text MethodName(int methodCode);
 // block, which it then makes up alone.
 void AddHeaderLineIfMissing(Text& block, std::string_view name, const Text& value);
 
-// The Accept, Referer and Accept-Language lines, in that order, each only when missing.
+// The Accept, Referer and Accept-Language lines, in that order, each only when missing. The
+// Referer is the address with any CR and LF in it written as %0D and %0A.
 void AddCommonHeaderLines(Text& block, const Text& url);
 
 }  // namespace ow

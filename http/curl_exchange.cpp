@@ -258,14 +258,16 @@ void Configure(CURL* easy, const ExchangeRequest& request, const std::string& ur
   if (!request.userAgent.empty()) {
     curl_easy_setopt(easy, CURLOPT_USERAGENT, request.userAgent.c_str());
   }
-  if (request.cookiesAcrossRedirects) curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
 
   // POST keeps libcurl's own POST mode so that a redirect may turn it into GET. A body of any
-  // other method goes out with that method; POST and PUT always carry a Content-Length.
+  // other method goes out with that method; POST and PUT always carry a Content-Length. Every
+  // hop sets all of these, as the hop before may have set others.
   const char* bodyBytes = body.empty() ? "" : body.data();
+  curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
   if (method == "HEAD") {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
   } else if (method == "POST" || method == "PUT" || !body.empty()) {
+    curl_easy_setopt(easy, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, bodyBytes);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -311,11 +313,14 @@ ExchangeResponse PerformExchange(CURL* easy, const ExchangeRequest& request) {
   std::string method = request.method;
   std::string_view body = request.body;
 
+  // Options are cleared once per exchange, not per hop: the cookie engine is switched on once
+  // and serves every hop, and a reset between hops would drop (and leak) that setting.
+  curl_easy_reset(easy);
+  if (request.cookiesAcrossRedirects) curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
   for (int redirects = 0;; ++redirects) {
     // A Host line of the caller names the first origin; it must not follow a redirect away.
     HeaderLists lists = BuildHeaderLists(request, OriginOf(url) != firstOrigin);
     Hop hop;
-    curl_easy_reset(easy);
     Configure(easy, request, url, method, body, lists, hop);
     if (curl_easy_perform(easy) != CURLE_OK) return {};
     long status = 0;

@@ -97,7 +97,7 @@ class OrderStatusQueryTest : public ::testing::Test {
   // adds with the address unchanged.
   std::string SecondRequestUrl() const {
     const auto requests = internet.Requests();
-    if (requests.size() != 1) return "<" + std::to_string(requests.size()) + " requests>";
+    if (requests.size() != 1) return "<not exactly one request>";
     const std::string& headers = requests[0].headers;
     const std::string marker = "\r\nReferer: ";
     const std::size_t start = headers.find(marker);

@@ -101,6 +101,12 @@ void LogLine(const char* scheme, const httplib::Request& request,
 
 // Binds to the given port, or to any free one for port 0; answers the port, or -1.
 int Bind(httplib::Server& server, int port) {
+  // Only SO_REUSEADDR: the library's default also shares the port with any other store that
+  // runs already, which would split the requests between the two without a word.
+  server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+  });
   if (port == 0) return server.bind_to_any_port(kListenAddress);
   return server.bind_to_port(kListenAddress, port) ? port : -1;
 }

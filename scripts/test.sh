@@ -26,7 +26,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 step "Concurrency tests under ThreadSanitizer"
 cmake --preset tsan $werror >/dev/null
-cmake --build build/tsan -j"$jobs"
+# Only what the concurrency tests run: the rest is covered by the other two builds.
+cmake --build build/tsan -j"$jobs" --target http_concurrency_tests window_accessors_concurrency_test \
+  terminal_demo_store_test orderwatch orderwatch-terminal orderwatch-demo-store
 ctest --preset tsan -j"$jobs" --no-tests=ignore
 
 for extra in scripts/test-windows.sh scripts/test-fuzz.sh; do

@@ -14,3 +14,7 @@ if(NOT WIN32)
   target_link_libraries(orderwatch PRIVATE ow_window_qt ow_terminal ow_query_system)
   install(TARGETS orderwatch)
 endif()
+
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/win32/window.cmake)
+endif()

@@ -2,17 +2,30 @@
 # Runs a Windows program of the build under Wine: the CTest emulator of the Windows build.
 #
 #   wine-run.sh PROGRAM.exe [ARGUMENTS...]
+#   wine-run.sh --boot BUILD_DIR        only create and boot the build tree's prefix
+#   wine-run.sh --fresh BUILD_DIR DEST  make DEST a fresh copy of the build tree's booted prefix
 #
 # The Wine prefix is $OW_WINEPREFIX when set, otherwise "wineprefix" in the build tree that holds
 # the program (the directory with CMakeCache.txt). It is created and booted once, under a lock so
 # that tests started in parallel wait for the same boot, and reused by every later run.
 set -euo pipefail
 
-if (($# < 1)); then
+usage() {
   echo "usage: wine-run.sh PROGRAM.exe [ARGUMENTS...]" >&2
+  echo "       wine-run.sh --boot BUILD_DIR | --fresh BUILD_DIR DEST" >&2
   exit 2
+}
+(($# >= 1)) || usage
+mode=run
+case "$1" in
+  --boot) (($# == 2)) || usage; mode=boot ;;
+  --fresh) (($# == 3)) || usage; mode=fresh; fresh_prefix=$3 ;;
+esac
+if [[ "$mode" == run ]]; then
+  program=$(realpath "$1")
+else
+  program=$(realpath "$2")/CMakeCache.txt
 fi
-program=$(realpath "$1")
 shift
 
 build_root() {
@@ -44,4 +57,17 @@ if [[ ! -f "$WINEPREFIX/.orderwatch-ready" ]]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
+case "$mode" in
+  boot) exit 0 ;;
+  fresh)
+    # The booted prefix's files are linked rather than copied (Wine does not write to them),
+    # except the registry, which a running program changes.
+    mkdir -p "$fresh_prefix"
+    cp -al "$WINEPREFIX/." "$fresh_prefix/"
+    for registry in "$WINEPREFIX"/*.reg; do
+      cp --remove-destination "$registry" "$fresh_prefix/$(basename "$registry")"
+    done
+    exit 0
+    ;;
+esac
 exec "$wine" "$program" "$@"

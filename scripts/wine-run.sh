@@ -60,10 +60,10 @@ fi
 case "$mode" in
   boot) exit 0 ;;
   fresh)
-    # The booted prefix's files are linked rather than copied (Wine does not write to them),
-    # except the registry, which a running program changes.
+    # The booted prefix's files are linked rather than copied where the file system allows it
+    # (Wine does not write to them), except the registry, which a running program changes.
     mkdir -p "$fresh_prefix"
-    cp -al "$WINEPREFIX/." "$fresh_prefix/"
+    cp -al "$WINEPREFIX/." "$fresh_prefix/" 2>/dev/null || cp -a "$WINEPREFIX/." "$fresh_prefix/"
     for registry in "$WINEPREFIX"/*.reg; do
       cp --remove-destination "$registry" "$fresh_prefix/$(basename "$registry")"
     done

@@ -37,21 +37,8 @@ fail() {
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine "$trust_ca" "Z:${demo_store_ca//\//\\}" || fail "could not trust the demo store's CA"
 
-# Statuses stay still for the length of the test. The port is fixed, so another run of the
-# store (the Linux build's end-to-end test) may hold it for a while: the store is started again
-# until it listens.
-started() { grep -q "order view on https://localhost:$store_port" "$work/store.log"; }
-deadline=$((SECONDS + 90))
-until [[ -n "$store_pid" ]] && started; do
-  ((SECONDS < deadline)) || fail "the demo store did not start: $(cat "$work/store.log")"
-  if [[ -z "$store_pid" ]] || ! kill -0 "$store_pid" 2>/dev/null; then
-    [[ -n "$store_pid" ]] && sleep 1
-    "$demo_store" --https-port "$store_port" --http-port 0 --step-seconds 3600 \
-      >"$work/store.log" 2>&1 &
-    store_pid=$!
-  fi
-  sleep 0.1
-done
+source "$here/demo_store.sh"
+start_demo_store "$demo_store" "$store_port" "$work/store.log" || fail "no demo store"
 
 # order, e-mail, the description its status line must begin with
 cases=(

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # The Windows window under Wine on a virtual X server:
 #   gui_smoke_test.sh BUILD_DIR ORDERWATCH_EXE SCREEN_GRAB OUTPUT_DIR
+#                     [TRUST_CA_EXE DEMO_STORE DEMO_STORE_CA STORE_PORT]
 #
 # It opens at 354 x 162, centred; a click on 查询 makes it a 354 x 24 strip at the same corner,
 # drawn at an opacity of 150/255; a left drag on its background, or on the status line, moves
 # it. Screenshots of each step go to OUTPUT_DIR. The program runs in a fresh copy of the build
 # tree's booted Wine prefix, so nothing of an earlier run is left in its settings.
+#
+# Given the demo store, an order and its e-mail address are typed into the input boxes first:
+# the query that the click starts reads them from its worker thread and asks the store for that
+# order, and its status line is drawn in the strip.
 set -euo pipefail
 
 build_dir=$(realpath "$1")
 program=$(realpath "$2")
 screen_grab=$(realpath "$3")
 output_dir=$4
+store_args=("${@:5}")
 here=$(dirname "$(realpath "$0")")
 mkdir -p "$output_dir"
 
@@ -20,9 +26,10 @@ readonly width=354 height=162 strip_height=24
 readonly expected_left=$(((screen_width - width) / 2)) expected_top=$(((screen_height - height) / 2))
 
 work=$(mktemp -d)
-xvfb_pid="" wine_pid=""
+xvfb_pid="" wine_pid="" store_pid=""
 cleanup() {
   [[ -n "$wine_pid" ]] && kill "$wine_pid" 2>/dev/null || true
+  [[ -n "$store_pid" ]] && kill "$store_pid" 2>/dev/null || true
   if [[ -d "$work/prefix" ]]; then
     WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
     WINEPREFIX="$work/prefix" wineserver -w 2>/dev/null || true
@@ -103,6 +110,13 @@ for face in Tahoma "MS Shell Dlg" "Microsoft Sans Serif"; do
     /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1
 done
 
+if ((${#store_args[@]} == 4)); then
+  read -r trust_ca demo_store demo_store_ca store_port <<<"${store_args[*]}"
+  wine "$trust_ca" "Z:${demo_store_ca//\//\\}" || fail "could not trust the demo store's CA"
+  source "$here/demo_store.sh"
+  start_demo_store "$demo_store" "$store_port" "$work/store.log" || fail "no demo store"
+fi
+
 wine "$program" >"$work/orderwatch.log" 2>&1 &
 wine_pid=$!
 window=""
@@ -118,6 +132,12 @@ drag 40 110 -100 -50
 left=$((expected_left - 100)) top=$((expected_top - 50))
 grab 2-dragged
 
+if [[ -n "$store_pid" ]]; then
+  # The input boxes: 编辑框1 at 96,64 and 编辑框2 at 96,120, each 160 x 40.
+  xdotool mousemove --sync $((left + 176)) $((top + 84)) click 1 type --delay 20 W100003
+  xdotool mousemove --sync $((left + 176)) $((top + 140)) click 1 type --delay 20 buyer@example.com
+fi
+
 # A click on 查询 (at 272,128, 80 x 32) makes the strip.
 xdotool mousemove --sync $((left + 312)) $((top + 144)) click 1
 wait_until 10 geometry_is "$left $top $width $strip_height" ||
@@ -126,6 +146,15 @@ opacity() { xprop -id "$window" _NET_WM_WINDOW_OPACITY | grep -o '[0-9]*$'; }
 # Opacity is a fraction of 0xffffffff; Wine writes alpha * 0x01010101.
 opacity_is_150() { [[ "$(opacity)" == "$((150 * 0x01010101))" ]]; }
 wait_until 10 opacity_is_150 || fail "opacity is '$(opacity)', not 150/255"
+if [[ -n "$store_pid" ]]; then
+  asked() { grep -q "GET /go/cn/vieworder/W100003/buyer@example.com -> 302" "$work/store.log"; }
+  wait_until 30 asked || fail "the store was not asked for the typed order: $(cat "$work/store.log")"
+  page_fetched() { grep -q "^.* http .* GET .* -> 200" "$work/store.log"; }
+  wait_until 30 page_fetched || fail "the status page was not fetched: $(cat "$work/store.log")"
+fi
+# The status line (标签3 at 8,0) has been drawn: the date and time at least.
+"$screen_grab" wait-ink $((left + 8)) "$top" $((width - 8)) "$strip_height" 150 ||
+  fail "the status line was not drawn"
 grab 3-strip
 
 # A drag on the status line moves the strip.

@@ -323,6 +323,9 @@ ExchangeResponse PerformExchange(CURL* easy, const ExchangeRequest& request) {
     Hop hop;
     Configure(easy, request, url, method, body, lists, hop);
     if (curl_easy_perform(easy) != CURLE_OK) return {};
+    // libcurl takes a connection that closes inside the head for the end of a response; a head
+    // that never reached its empty line is no complete response.
+    if (hop.inHead) return {};
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     hop.response.status = static_cast<int>(status);

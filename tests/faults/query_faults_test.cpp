@@ -84,6 +84,8 @@ TEST_F(QueryFaults, AStoreAnswerThatIsCutShortOrBrokenLeavesTheTimeAlone) {
       {"store closes mid-body",
        ResponseHead("HTTP/1.1 302 Found", {location, "Content-Length: 100"}) + "cut"},
       {"store closes inside the head", "HTTP/1.1 302 Found\r\nLocat"},
+      {"store closes inside the head, after a whole Location line",
+       "HTTP/1.1 302 Found\r\n" + location + "\r\n"},
       {"store status line: letters for a code",
        ResponseHead("HTTP/1.1 abc Found", {location, "Content-Length: 0"})},
       {"store status line: not HTTP", "garbage\r\n" + location + "\r\n\r\n"},

@@ -114,7 +114,7 @@ TEST(RequestObjectFaults, AnswersCutShortOrMalformedGiveNothingOrAWholeResponse)
       {"closes mid-body", ResponseHead("HTTP/1.1 200 OK", {"Content-Length: 1000"}) + "partial"},
       {"closes mid-chunk",
        ResponseHead("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}) + "400\r\npartial"},
-      {"closes inside the head", "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x"},
+
       {"status line: not HTTP", "garbage\r\n\r\nbody"},
       {"status line: empty", "\r\n\r\n"},
       {"status line: letters for a code", ResponseHead("HTTP/1.1 abc Found", {})},
@@ -139,6 +139,18 @@ TEST(RequestObjectFaults, AnswersCutShortOrMalformedGiveNothingOrAWholeResponse)
     }
     EXPECT_LT(result.took, seconds(1));
     RecordOutcome("request object", answer.fault, Outcome(result), result.took);
+  }
+}
+
+// A head that never reaches its empty line is no response, even when its status line and some
+// of its header lines are whole.
+TEST(RequestObjectFaults, AHeadCutShortGivesNothing) {
+  for (const char* cut : {"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x",
+                          "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x\r\n"}) {
+    RawServer server(AnswerRaw(cut));
+    FetchResult result = Fetch(server.Url("/order"));
+    ExpectNothing(result);
+    RecordOutcome("request object", "closes inside the head", Outcome(result), result.took);
   }
 }
 

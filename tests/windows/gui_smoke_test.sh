@@ -125,6 +125,10 @@ wait_until 60 find_window || fail "the window did not appear"
 
 wait_until 10 geometry_is "$expected_left $expected_top $width $height" ||
   fail "opened at $(geometry), not $expected_left $expected_top $width $height"
+# The window took the program's icon group as its icon: the watch's rim colour (opaque
+# 1F5FB0) is in the icon images Wine hands to the X server.
+xprop -id "$window" -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON | grep -q "\b$((0xFF1F5FB0))\b" ||
+  fail "the window does not show the program's icon"
 grab 1-opened
 
 # A drag on the background, between the two labels on the left.

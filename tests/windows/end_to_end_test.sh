@@ -21,7 +21,6 @@ store_pid=""
 cleanup() {
   [[ -n "$store_pid" ]] && kill "$store_pid" 2>/dev/null || true
   if [[ -d "$work/prefix" ]]; then
-    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
     WINEPREFIX="$work/prefix" wineserver -w 2>/dev/null || true
   fi
   rm -rf "$work"

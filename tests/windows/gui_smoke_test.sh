@@ -31,7 +31,6 @@ cleanup() {
   [[ -n "$wine_pid" ]] && kill "$wine_pid" 2>/dev/null || true
   [[ -n "$store_pid" ]] && kill "$store_pid" 2>/dev/null || true
   if [[ -d "$work/prefix" ]]; then
-    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
     WINEPREFIX="$work/prefix" wineserver -w 2>/dev/null || true
   fi
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true

@@ -20,7 +20,7 @@ constexpr char kDefaultChar = '?';
 
 // Decodes one character at `in[i]`: its code point (U+FFFD for a malformed sequence) and the
 // number of bytes it takes. A malformed sequence takes the longest prefix that could have
-// begun a valid character, and at least one byte.
+// begun a valid character, and at least one byte; see below for the one exception.
 char32_t DecodeUtf8(const unsigned char* in, std::size_t n, std::size_t i, std::size_t* taken) {
   const unsigned char b0 = in[i];
   *taken = 1;
@@ -45,7 +45,13 @@ char32_t DecodeUtf8(const unsigned char* in, std::size_t n, std::size_t i, std::
   for (std::size_t k = 1; k < length; ++k) {
     if (i + k >= n) return kReplacementCharacter;
     const unsigned char b = in[i + k];
-    if (b < low || b > high) return kReplacementCharacter;
+    if (b < low || b > high) {
+      // A continuation byte right after the lead that only its range rules out (an overlong
+      // form, a surrogate, beyond U+10FFFF) goes with the lead into one replacement, as the
+      // Windows decoder does.
+      if (k == 1 && b >= 0x80 && b <= 0xBF) *taken = 2;
+      return kReplacementCharacter;
+    }
     low = 0x80, high = 0xBF;
     cp = (cp << 6) | (b & 0x3Fu);
     *taken = k + 1;
@@ -167,6 +173,10 @@ std::unique_ptr<Gbk> ReadGbkFromIcu() {
   // nothing at all for the default-ignorable characters, where Windows writes "?".
   ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                         &status);
+  // Windows converts without flags by best fit (U+00AD becomes "-", U+0100 the 936 form of
+  // U+0101); ICU's one-way fallback mappings of this converter are the same table, measured
+  // against Wine, except for a few half-width forms that ICU sends to control bytes.
+  ucnv_setFallback(converter.get(), true);
   ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
     std::uint16_t encoded = static_cast<unsigned char>(kDefaultChar);
@@ -176,7 +186,9 @@ std::unique_ptr<Gbk> ReadGbkFromIcu() {
       status = U_ZERO_ERROR;
       ucnv_resetFromUnicode(converter.get());
       const int32_t n = ucnv_fromUChars(converter.get(), out, sizeof out, &u, 1, &status);
-      if (U_SUCCESS(status) && n == 1) encoded = static_cast<unsigned char>(out[0]);
+      if (U_SUCCESS(status) && n == 1 &&
+          (static_cast<unsigned char>(out[0]) >= 0x20 || out[0] == static_cast<char>(unit)))
+        encoded = static_cast<unsigned char>(out[0]);
       if (U_SUCCESS(status) && n == 2)
         encoded = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
                                              static_cast<unsigned char>(out[1]));
@@ -217,10 +229,10 @@ int GbkToWide(const char* source, int sourceLength, char16_t* destination, int c
     char16_t unit = gbk.decodeSingle[b];
     int taken = 1;
     if (unit == 0 && b >= 0x81 && b <= 0xFE && i + 1 < sourceLength) {
+      // A lead byte takes the next byte along unless it is a NUL, as the text operations do;
+      // a pair that is no character becomes one default character.
       unit = gbk.decodePair[b - 0x80][in[i + 1]];
-      // A lead byte before something that is no trail stands alone, so that the ASCII
-      // character after it survives.
-      taken = unit != 0 || in[i + 1] >= 0x80 ? 2 : 1;
+      taken = in[i + 1] != 0 ? 2 : 1;
     }
     if (unit == 0 && b != 0) unit = kDefaultChar;
     if (destination != nullptr) {

@@ -12,13 +12,6 @@ namespace {
 constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD",  "PUT",
                                                      "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 
-// The Referer line repeats the address. A line break in the address (typed into an input box,
-// or sent by a server in a redirect target) would end that line early and let the rest stand as
-// a header line of its own, so CR and LF are written escaped, as the request line sends them.
-Text RefererValue(const Text& url) {
-  return ReplaceText(ReplaceText(url, "\r", "%0D", true), "\n", "%0A", true);
-}
-
 }  // namespace
 
 int ValidMethodCode(int methodCode) {
@@ -37,9 +30,13 @@ void AddHeaderLineIfMissing(Text& block, std::string_view name, const Text& valu
   block.Append(value);
 }
 
+Text EscapeLineBreaks(const Text& url) {
+  return ReplaceText(ReplaceText(url, "\r", "%0D", true), "\n", "%0A", true);
+}
+
 void AddCommonHeaderLines(Text& block, const Text& url) {
   AddHeaderLineIfMissing(block, "Accept", "*/*");
-  AddHeaderLineIfMissing(block, "Referer", RefererValue(url));
+  AddHeaderLineIfMissing(block, "Referer", EscapeLineBreaks(url));
   AddHeaderLineIfMissing(block, "Accept-Language", "zh-cn");
 }
 

@@ -24,8 +24,14 @@ Text MethodName(int methodCode);
 // block, which it then makes up alone.
 void AddHeaderLineIfMissing(Text& block, std::string_view name, const Text& value);
 
+// The address with any CR and LF in it written as %0D and %0A. A line break in an address
+// (typed into an input box, or sent by a server in a redirect target) must reach the wire only
+// escaped: raw, it would end the request line or a header line early and let the rest stand as
+// a header line of its own.
+Text EscapeLineBreaks(const Text& url);
+
 // The Accept, Referer and Accept-Language lines, in that order, each only when missing. The
-// Referer is the address with any CR and LF in it written as %0D and %0A.
+// Referer is the address with its line breaks escaped.
 void AddCommonHeaderLines(Text& block, const Text& url);
 
 }  // namespace ow

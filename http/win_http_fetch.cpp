@@ -86,7 +86,7 @@ Bytes WinHttpFetch(RequestPlatform& platform, const WinHttpFetchArgs& args) {
     }
   }
 
-  object->Open(MethodName(method), args.url, false);
+  object->Open(MethodName(method), EscapeLineBreaks(args.url), false);
   if (args.noRedirect) object->PutOption(kOptionEnableRedirects, 0);
   // Certificate errors never stop a request.
   object->PutOption(kOptionSslErrorIgnoreFlags, kSslErrorIgnoreAll);

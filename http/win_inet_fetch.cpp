@@ -83,17 +83,18 @@ Bytes WinInetFetch(InternetApi& api, const WinInetFetchArgs& args) {
   }
   if (root == nullptr) return {};
 
-  const InternetHandle connection =
-      api.InternetConnectA(root, UrlHost(args.url).Data(), UrlPort(args.url), nullptr, nullptr,
-                           kInternetServiceHttp, 0, 0);
+  // The address's parts go into the request line and the Host line.
+  const Text url = EscapeLineBreaks(args.url);
+  const InternetHandle connection = api.InternetConnectA(
+      root, UrlHost(url).Data(), UrlPort(url), nullptr, nullptr, kInternetServiceHttp, 0, 0);
   if (connection == nullptr) {
     api.InternetCloseHandle(root);
     return {};
   }
 
   const std::uint32_t flags = RequestFlags(args.cookie != nullptr, args.noRedirect, secure);
-  const InternetHandle request = api.HttpOpenRequestA(
-      connection, verb.Data(), UrlPath(args.url).Data(), "HTTP/1.1", nullptr, nullptr, flags, 0);
+  const InternetHandle request = api.HttpOpenRequestA(connection, verb.Data(), UrlPath(url).Data(),
+                                                      "HTTP/1.1", nullptr, nullptr, flags, 0);
   if (request == nullptr) {
     api.InternetCloseHandle(connection);
     api.InternetCloseHandle(root);

@@ -9,8 +9,8 @@ namespace ow {
 class ControlAccessors {
  public:
   virtual ~ControlAccessors() = default;
-  virtual Text Read编辑框1() = 0;                // the order number
-  virtual Text Read编辑框2() = 0;                // the e-mail address
+  virtual Text Read编辑框1() = 0;                    // the order number
+  virtual Text Read编辑框2() = 0;                    // the e-mail address
   virtual void Write标签3(const Text& caption) = 0;  // the status line
 };
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <list>
 #include <mutex>
 #include <set>
@@ -31,15 +32,22 @@ void IgnoreBrokenPipes() {
   (void)ignored;
 }
 
+// Binds to *port, or to a port the system picks when it is 0, and answers it in *port.
 int BindLoopback(int* port) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) throw std::runtime_error("socket failed");
+  if (*port != 0) {
+    // A fixed port may be taken again at once after an earlier run.
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  }
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(*port));
   if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     ::close(fd);
-    throw std::runtime_error("cannot bind on 127.0.0.1");
+    throw std::runtime_error("cannot bind on 127.0.0.1:" + std::to_string(*port));
   }
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
@@ -68,6 +76,9 @@ struct RawServerState {
   mutable std::condition_variable changed;
   std::set<int> openFds;  // shut down on stop, so blocked reads and writes return
   std::list<std::thread> connections;
+  // Threads whose connection has ended, to be joined by the acceptor, so that a long-running
+  // server does not keep every thread it ever started.
+  std::vector<std::list<std::thread>::iterator> finished;
   std::vector<std::string> heads;
   int connectionCount = 0;
 
@@ -84,6 +95,7 @@ struct RawServerState {
 
   void AcceptLoop();
   void Serve(int fd);
+  void JoinFinished();
 };
 
 namespace {
@@ -189,19 +201,42 @@ void RawServerState::Serve(int fd) {
   ::close(fd);
 }
 
+void RawServerState::JoinFinished() {
+  std::vector<std::thread> done;
+  {
+    std::lock_guard lock(mutex);
+    for (auto it : finished) {
+      done.push_back(std::move(*it));
+      connections.erase(it);
+    }
+    finished.clear();
+  }
+  for (std::thread& thread : done) thread.join();
+}
+
 void RawServerState::AcceptLoop() {
   while (WaitFor(listenFd, POLLIN)) {
     int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
-    std::lock_guard lock(mutex);
-    openFds.insert(fd);
-    ++connectionCount;
-    connections.emplace_back([this, fd] { Serve(fd); });
-    changed.notify_all();
+    {
+      std::lock_guard lock(mutex);
+      openFds.insert(fd);
+      ++connectionCount;
+      // The thread cannot report itself finished before the lock is released, so its own
+      // place in the list is known to it by then.
+      auto place = connections.emplace(connections.end());
+      *place = std::thread([this, fd, place] {
+        Serve(fd);
+        std::lock_guard lock(mutex);
+        finished.push_back(place);
+      });
+      changed.notify_all();
+    }
+    JoinFinished();
   }
 }
 
-RawServer::RawServer(ConnectionScript script, std::optional<fixtures::TlsIdentity> tls)
+RawServer::RawServer(ConnectionScript script, std::optional<fixtures::TlsIdentity> tls, int port)
     : state_(std::make_shared<RawServerState>()) {
   IgnoreBrokenPipes();
   state_->script = std::move(script);
@@ -218,6 +253,7 @@ RawServer::RawServer(ConnectionScript script, std::optional<fixtures::TlsIdentit
   if (::pipe2(wake, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   state_->wakeRead = wake[0];
   state_->wakeWrite = wake[1];
+  state_->port = port;
   state_->listenFd = BindLoopback(&state_->port);
   ::listen(state_->listenFd, 128);
   state_->acceptor = std::thread([state = state_.get()] { state->AcceptLoop(); });

@@ -41,9 +41,10 @@ struct RawServerState;
 
 class RawServer {
  public:
-  // Plain TCP, or TLS with the given identity (the handshake is done before the script runs).
+  // Plain TCP, or TLS with the given identity (the handshake is done before the script runs),
+  // on `port`, or on a port the system picks when it is 0.
   explicit RawServer(ConnectionScript script,
-                     std::optional<fixtures::TlsIdentity> tls = std::nullopt);
+                     std::optional<fixtures::TlsIdentity> tls = std::nullopt, int port = 0);
   ~RawServer();
   RawServer(const RawServer&) = delete;
   RawServer& operator=(const RawServer&) = delete;

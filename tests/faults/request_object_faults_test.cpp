@@ -146,12 +146,17 @@ TEST(RequestObjectFaults, AnswersCutShortOrMalformedGiveNothingOrAWholeResponse)
 // A head that never reaches its empty line is no response, even when its status line and some
 // of its header lines are whole.
 TEST(RequestObjectFaults, AHeadCutShortGivesNothing) {
-  for (const char* cut : {"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x",
-                          "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x\r\n"}) {
-    RawServer server(AnswerRaw(cut));
+  const std::vector<BrokenAnswer> cuts = {
+      {"closes inside a header line", "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x"},
+      {"closes after a whole Location line",
+       "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x\r\n"},
+  };
+  for (const BrokenAnswer& cut : cuts) {
+    SCOPED_TRACE(cut.fault);
+    RawServer server(AnswerRaw(cut.bytes));
     FetchResult result = Fetch(server.Url("/order"));
     ExpectNothing(result);
-    RecordOutcome("request object", "closes inside the head", Outcome(result), result.took);
+    RecordOutcome("request object", cut.fault, Outcome(result), result.took);
   }
 }
 

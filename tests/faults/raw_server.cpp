@@ -1,5 +1,7 @@
 #include "faults/raw_server.h"
 
+#include "fixtures/loopback_socket.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -21,39 +23,10 @@
 
 namespace ow::faults {
 
+using fixtures::BindLoopback;
+using fixtures::IgnoreBrokenPipes;
+
 namespace {
-
-// A client that goes away while a script writes must end that connection, not the test.
-void IgnoreBrokenPipes() {
-  static const bool ignored = [] {
-    std::signal(SIGPIPE, SIG_IGN);
-    return true;
-  }();
-  (void)ignored;
-}
-
-// Binds to *port, or to a port the system picks when it is 0, and answers it in *port.
-int BindLoopback(int* port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) throw std::runtime_error("socket failed");
-  if (*port != 0) {
-    // A fixed port may be taken again at once after an earlier run.
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  }
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(*port));
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    throw std::runtime_error("cannot bind on 127.0.0.1:" + std::to_string(*port));
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  *port = ntohs(address.sin_port);
-  return fd;
-}
 
 struct SslContextDeleter {
   void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
